@@ -1,0 +1,36 @@
+// The picture of the top-up button: an open orange folder holding a pale
+// sheet, 24 x 23 pixels, on a transparent background.
+#pragma once
+
+inline const char *const kFolderGlyph[] = {
+    "24 23 6 1",
+    ". c None",
+    "d c #C07018",
+    "o c #F5A623",
+    "s c #FFFCE8",
+    "g c #C8C8B8",
+    "k c #6B4010",
+    "........................",
+    "........................",
+    ".....kkkkkkkkkkkkk......",
+    ".ddddksssssssssssk......",
+    ".ddddkssssssssssskdd....",
+    ".ddddksgggggggggskdd....",
+    ".ddddkssssssssssskdd....",
+    ".ddddksgggggggggskdd....",
+    ".ddddkssssssssssskdd....",
+    ".ddddksgggggggggskdd....",
+    ".ddddkkkkkkkkkkkkkkkkkk.",
+    ".ddddkooooooooooooooook.",
+    ".dddkoooooooooooooooook.",
+    ".dddkoooooooooooooooook.",
+    ".dddkoooooooooooooooook.",
+    ".ddkooooooooooooooooook.",
+    ".ddkooooooooooooooooook.",
+    ".ddkooooooooooooooooook.",
+    ".dkooooooooooooooooook..",
+    "..kooooooooooooooooook..",
+    "..kkkkkkkkkkkkkkkkkkkk..",
+    "........................",
+    "........................",
+};

@@ -1,0 +1,252 @@
+#include "qv_card/virtual_reader.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace qvcard {
+namespace {
+
+std::string EnvOr(const char *name, const std::string &fallback) {
+  const char *value = std::getenv(name);
+  return value && *value ? std::string(value) : fallback;
+}
+
+bool IsDir(const std::string &path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsPlainName(const std::string &name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+std::string ReadWholeFile(const std::string &path, bool &exists) {
+  std::ifstream in(path, std::ios::binary);
+  exists = static_cast<bool>(in);
+  if (!exists) return std::string();
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) throw CardError("cannot read " + path);
+  return text.str();
+}
+
+void MakeDirs(const std::string &path) {
+  std::string partial;
+  size_t pos = 0;
+  while (pos != std::string::npos) {
+    pos = path.find('/', pos + 1);
+    partial = path.substr(0, pos);
+    if (partial.empty() || IsDir(partial)) continue;
+    if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
+      throw CardError("cannot create folder " + partial + ": " + std::strerror(errno));
+    }
+  }
+}
+
+}  // namespace
+
+std::string HomeDir() {
+  if (const char *home = std::getenv("QV_CARD_HOME"); home && *home) return home;
+  std::string data = EnvOr("XDG_DATA_HOME", EnvOr("HOME", "/tmp") + "/.local/share");
+  return data + "/qv_card";
+}
+
+std::string WritePassword() { return EnvOr("QV_CARD_WRITE_PASSWORD", kOpenedCardPassword); }
+
+std::vector<std::string> Readers() {
+  std::vector<std::string> names;
+  const std::string home = HomeDir();
+  DIR *dir = ::opendir(home.c_str());
+  if (!dir) return names;
+  while (dirent *entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (IsPlainName(name) && name[0] != '.' && IsDir(home + "/" + name)) names.push_back(name);
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReaderDir(const std::string &reader) {
+  if (reader.empty()) throw CardError("no card reader selected");
+  if (!IsPlainName(reader)) throw CardError("invalid card reader name '" + reader + "'");
+  std::string dir = HomeDir() + "/" + reader;
+  if (!IsDir(dir)) throw CardError("no card reader named '" + reader + "'");
+  return dir;
+}
+
+void AddReader(const std::string &reader) {
+  if (!IsPlainName(reader) || reader[0] == '.') throw CardError("invalid card reader name '" + reader + "'");
+  MakeDirs(HomeDir() + "/" + reader);
+}
+
+bool HasCard(const std::string &reader) {
+  struct stat st;
+  return ::stat((ReaderDir(reader) + "/card").c_str(), &st) == 0;
+}
+
+Card ReadCard(const std::string &reader) {
+  const std::string path = ReaderDir(reader) + "/card";
+  bool exists = false;
+  std::string text = ReadWholeFile(path, exists);
+  if (!exists) throw CardError("no card in reader '" + reader + "'");
+  return ParseCard(text);
+}
+
+void WriteCard(const std::string &reader, const Card &card) { ReplaceFile(ReaderDir(reader) + "/card", FormatCard(card)); }
+
+void RemoveCard(const std::string &reader) {
+  const std::string path = ReaderDir(reader) + "/card";
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw CardError("cannot remove " + path + ": " + std::strerror(errno));
+}
+
+std::string ToHex(const std::string &bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(bytes.size() * 2);
+  for (unsigned char b : bytes) {
+    hex += digits[b >> 4];
+    hex += digits[b & 15];
+  }
+  return hex;
+}
+
+std::optional<std::string> FromHex(const std::string &hex) {
+  if (hex.size() % 2) return std::nullopt;
+  auto nibble = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string bytes;
+  bytes.reserve(hex.size() / 2);
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    const int hi = nibble(hex[i]), lo = nibble(hex[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    bytes += static_cast<char>(hi << 4 | lo);
+  }
+  return bytes;
+}
+
+std::string FormatCard(const Card &card) {
+  std::string text = "QVCARD 1\npassword " + ToHex(card.password) + "\n";
+  for (const std::string &field : card.fields) text += field.empty() ? "field\n" : "field " + ToHex(field) + "\n";
+  return text;
+}
+
+Card ParseCard(const std::string &text) {
+  Card card;
+  bool havePassword = false;
+  size_t start = 0;
+  int lineNo = 0;
+  auto corrupt = [&](const std::string &why) -> CardError {
+    return CardError("corrupt card file, line " + std::to_string(lineNo) + ": " + why);
+  };
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    ++lineNo;
+    if (lineNo == 1) {
+      if (line != "QVCARD 1") throw corrupt("expected \"QVCARD 1\"");
+      continue;
+    }
+    const size_t blank = line.find(' ');
+    const std::string key = line.substr(0, blank);
+    const std::string value = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+    if (blank != std::string::npos && value.empty()) throw corrupt("trailing blank");
+    std::optional<std::string> bytes = FromHex(value);
+    if (!bytes) throw corrupt("value is not hex");
+    if (key == "password") {
+      if (havePassword) throw corrupt("second password");
+      card.password = *bytes;
+      havePassword = true;
+    } else if (key == "field") {
+      card.fields.push_back(*bytes);
+    } else {
+      throw corrupt("unknown item \"" + key + "\"");
+    }
+  }
+  if (lineNo == 0) throw CardError("corrupt card file: empty");
+  if (!havePassword) throw CardError("corrupt card file: no password");
+  return card;
+}
+
+std::optional<Fault> TakeFault(const std::string &folder, const std::string &function) {
+  const std::string path = folder + "/faults";
+  bool exists = false;
+  std::string text = ReadWholeFile(path, exists);
+  if (!exists) return std::nullopt;
+  std::istringstream lines(text);
+  std::string line, rest;
+  std::optional<Fault> taken;
+  while (std::getline(lines, line)) {
+    if (!taken) {
+      std::istringstream words(line);
+      std::string name, action;
+      words >> name >> action;
+      if (name == function && !action.empty()) {
+        std::string argument;
+        std::getline(words >> std::ws, argument);
+        taken = Fault{action, argument};
+        continue;
+      }
+    }
+    rest += line + "\n";
+  }
+  if (taken) {
+    if (rest.empty()) ::unlink(path.c_str());
+    else ReplaceFile(path, rest);
+  }
+  return taken;
+}
+
+void ReplaceFile(const std::string &path, const std::string &content) {
+  const std::string temp = path + ".tmp";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) throw CardError("cannot create " + temp + ": " + std::strerror(errno));
+  size_t written = 0;
+  while (written < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = errno;
+      ::close(fd);
+      ::unlink(temp.c_str());
+      throw CardError("cannot write " + temp + ": " + std::strerror(err));
+    }
+    written += static_cast<size_t>(n);
+  }
+  const bool synced = ::fsync(fd) == 0;
+  const int syncErr = errno;
+  if (::close(fd) != 0 || !synced) {
+    const int err = synced ? errno : syncErr;
+    ::unlink(temp.c_str());
+    throw CardError("cannot flush " + temp + ": " + std::strerror(err));
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(temp.c_str());
+    throw CardError("cannot replace " + path + ": " + std::strerror(err));
+  }
+  const std::string folder = path.substr(0, path.rfind('/') == std::string::npos ? 0 : path.rfind('/'));
+  const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+}  // namespace qvcard
