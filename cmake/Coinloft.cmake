@@ -19,7 +19,7 @@ function(coinloft_add_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} coinloft_test_support GTest::gtest)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;COINLOFT_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 120
     DISCOVERY_MODE PRE_TEST)
 endfunction()
 

@@ -92,6 +92,14 @@ int32_t StrToInt(std::string_view text) {
   return value;
 }
 
+std::string UpperCase(std::string_view text) {
+  std::string out(text);
+  for (char &c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
 std::string Trim(std::string_view text) {
   size_t first = 0, last = text.size();
   while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;

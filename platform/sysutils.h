@@ -61,6 +61,9 @@ int32_t StrToIntDef(std::string_view text, int32_t fallback);
 // Raises EConvertError "'%s' is not a valid integer value".
 int32_t StrToInt(std::string_view text);
 
+// Letters a to z turned to upper case; every other byte as it is.
+std::string UpperCase(std::string_view text);
+
 // Removes leading and trailing characters of code 32 or less.
 std::string Trim(std::string_view text);
 
