@@ -14,6 +14,15 @@ std::string AmountBlock(int32_t a, int32_t b, int32_t c, int32_t d, const std::s
   return block;
 }
 
+std::array<std::string, 4> DecodeAmounts(const std::string &amountBlock, const std::string &keyStamp) {
+  if (amountBlock.size() < 28) throw vcl::Exception(vcl::Format("amount block of %zu characters", amountBlock.size()));
+  std::array<std::string, 4> plain;
+  for (size_t i = 0; i < 4; ++i) {
+    plain[i] = TFormCoinloft::Amt_Rtn_Pass(amountBlock.substr(7 * i, 7), kAmountOffsets[i], keyStamp);
+  }
+  return plain;
+}
+
 std::vector<std::string> RecordFields(const std::string &cardNumber, const std::string &amountBlock,
                                       const std::string &dateSeal) {
   return {vcl::Trim(cardNumber), amountBlock, dateSeal, kMarker, std::string(), std::string()};

@@ -3,6 +3,7 @@
 // 3 the marker "ABC", 4 and 5 empty. Fields are exact byte strings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,6 +18,11 @@ inline constexpr const char *kMarker = "ABC";
 // The four groups of A, B, C and D under the key stamp, joined in that order.
 // Raises for an amount outside 0 to 9,999,999 or a key stamp that does not key.
 std::string AmountBlock(int32_t a, int32_t b, int32_t c, int32_t d, const std::string &keyStamp);
+
+// The plain texts of A, B, C and D: characters 1-7, 8-14, 15-21 and 22-28 of
+// the block decoded under the key stamp; characters after the 28th take no
+// part. The block must hold at least 28 characters (raises otherwise).
+std::array<std::string, 4> DecodeAmounts(const std::string &amountBlock, const std::string &keyStamp);
 
 // The record to hand to SetCardData: the card number trimmed of characters of
 // code 32 or less, the block, the seal, "ABC" and two empty fields.

@@ -72,10 +72,9 @@ void ShowDecoded(const std::vector<std::string> &fields) {
       return;
     }
     const char *names[4] = {"A", "B", "C", "D"};
-    for (int i = 0; i < 4; ++i) {
-      const std::string plain =
-          TFormCoinloft::Amt_Rtn_Pass(block.substr(static_cast<size_t>(7 * i), 7), card::kAmountOffsets[i], stamp);
-      std::printf("%s=%s\n", names[i], Printable(plain) ? plain.c_str() : Shown(plain).c_str());
+    const std::array<std::string, 4> plain = card::DecodeAmounts(block, stamp);
+    for (size_t i = 0; i < 4; ++i) {
+      std::printf("%s=%s\n", names[i], Printable(plain[i]) ? plain[i].c_str() : Shown(plain[i]).c_str());
     }
   } catch (const std::exception &e) {
     std::printf("decoding failed: %s\n", e.what());

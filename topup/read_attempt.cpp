@@ -59,10 +59,9 @@ void TFormCoinloft::Button1Click(TObject *Sender) {
     Memo1->Lines->Add("卡片資料異常");
     Abort();
   }
+  const std::array<std::string, 4> plain = card::DecodeAmounts(amountBlock, keyStamp);
   TEdit *boxes[4] = {EditA, EditB, EditC, EditD};
-  for (int i = 0; i < 4; ++i) {
-    boxes[i]->SetText(Amt_Rtn_Pass(card::Copy(amountBlock, 7 * i + 1, 7), card::kAmountOffsets[i], keyStamp));
-  }
+  for (int i = 0; i < 4; ++i) boxes[i]->SetText(plain[static_cast<size_t>(i)]);
 
   const int64_t a = StrToIntDef(EditA->Text(), 0), b = StrToIntDef(EditB->Text(), 0);
   const int64_t c = StrToIntDef(EditC->Text(), 0), d = StrToIntDef(EditD->Text(), 0);
