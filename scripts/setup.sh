@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
-  fonts-arphic-uming xvfb xauth xdotool)
+  fonts-arphic-uming xvfb xauth xdotool clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
