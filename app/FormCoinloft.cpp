@@ -3,6 +3,7 @@
 #include "app/glyph.h"
 #include "card/cipher.h"
 #include "card/reader_library.h"
+#include "ledger/ledger.h"
 #include "platform/dialogs.h"
 #include "platform/sysutils.h"
 #include "platform/variants.h"
@@ -122,22 +123,8 @@ TFormCoinloft::TFormCoinloft(TComponent *Owner) : TForm(Owner) {
   SQLConnection1->VendorLib = "gds32.dll";
   SQLConnection1->LoadParamsOnConnect = true;
   SQLConnection1->LoginPrompt = false;
-  SQLConnection1->Params = {
-      {"DriverName", "Interbase"},
-      {"Database", "127.0.0.1:c:\\Tarnix\\Data\\POSDATA.GDB"},
-      {"RoleName", "RoleName"},
-      {"User_Name", "sysdba"},
-      {"Password", "plowfinch"},
-      {"ServerCharSet", ""},
-      {"SQLDialect", "3"},
-      {"BlobSize", "-1"},
-      {"CommitRetain", "False"},
-      {"WaitOnLocks", "True"},
-      {"ErrorResourceFile", ""},
-      {"LocaleCode", "0000"},
-      {"Interbase TransIsolation", "ReadCommited"},
-      {"Trim Char", "False"},
-  };
+  SQLConnection1->Params = ledger::StoredParams();
+
 
   SQLDataSet1 = Create<TSQLDataSet>(this);
   SQLDataSet1->SQLConnection = SQLConnection1;
@@ -154,6 +141,10 @@ TFormCoinloft::TFormCoinloft(TComponent *Owner) : TForm(Owner) {
   SQLQuery1 = Create<TSQLQuery>(this);
   SQLQuery1->SQLConnection = SQLConnection1;
   SQLQuery1->MaxBlobSize = -1;
+
+  // Stored as connected: the ledger is opened while the window is built, and
+  // a connection that cannot be opened stops the window here.
+  SQLConnection1->SetConnected(true);
 
   DataSource1 = Create<TDataSource>(this);
   DataSource1->SetDataSet(ClientDataSet1);

@@ -20,6 +20,7 @@ int main(int argc, char **argv) {
     vcl::Application->Finalize();
     return 1;
   }
+  vcl::Application->HandleTerminationSignals();
   vcl::Application->Run();
   vcl::Application->Finalize();
   return 0;

@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -21,6 +22,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
@@ -559,6 +563,33 @@ void TApplication::Run() {
 }
 
 void TApplication::Terminate() { QCoreApplication::quit(); }
+
+namespace {
+int signalPipe[2] = {-1, -1};
+void OnTerminationSignal(int) {
+  const char byte = 1;
+  (void)::write(signalPipe[1], &byte, 1);
+}
+}  // namespace
+
+void TApplication::HandleTerminationSignals() {
+  if (signalPipe[0] < 0) {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qt_.get());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] {
+      char byte;
+      while (::read(signalPipe[0], &byte, 1) > 0) {
+      }
+      if (mainForm_ && !mainForm_->Closed()) mainForm_->Close();
+      else Terminate();
+    });
+  }
+  struct sigaction action {};
+  action.sa_handler = OnTerminationSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+}
 
 void TApplication::Reset() {
   while (!forms_.empty()) forms_.pop_back();

@@ -433,6 +433,11 @@ class TApplication {
   // Shows the main form and runs the event loop until it closes.
   void Run();
   void Terminate();
+  // SIGTERM, SIGINT and SIGHUP close the main form as its close button does.
+  // Call after the database client is loaded: its engine installs handlers
+  // of its own that would leave the window running.
+  void HandleTerminationSignals();
+
   // Frees every form (for tests that build a window more than once).
   void Reset();
   // Frees the forms and the Qt application; call before argv goes away.

@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "platform/codepage.h"
 #include "platform/sysutils.h"
+#include "ledger/ledger.h"
+#include "tests/support/process.h"
 #include "tests/support/form_fixture.h"
 #include "tests/support/qt_driver.h"
 
@@ -193,7 +198,12 @@ TEST_F(Window, layout_matchesTheStoredSettings) {
   EXPECT_EQ(form->DataSource1->DataSet(), form->ClientDataSet1);
   EXPECT_EQ(form->Action1->ShortCut(), 117);
   EXPECT_EQ(form->SQLConnection1->ConnectionName, "Tarnix");
-  EXPECT_EQ(form->SQLConnection1->Params[1].second, "127.0.0.1:c:\\Tarnix\\Data\\POSDATA.GDB");
+  // Connected while the window was built, with the entry's values in place
+  // of the stored ones.
+  EXPECT_TRUE(form->SQLConnection1->Connected());
+  EXPECT_EQ(form->SQLConnection1->Param("Database"), ledger.Database());
+  EXPECT_EQ(form->SQLConnection1->VendorLib, "libfbclient.so.2");
+  EXPECT_FALSE(form->SQLConnection1->LoginPrompt);
 }
 
 TEST_F(Window, f6_closesTheWindowWhicheverControlHasTheFocus) {
@@ -225,6 +235,92 @@ TEST_F(Window, closeButton_closesTheWindow) {
   qt_driver::Later(20, [form] { qt_driver::CloseButton(form); });
   Application->Run();
   EXPECT_TRUE(form->Closed());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vcl;
+
+// Start-up failures of the ledger connection, as the program entry meets them.
+class StartUpFailure : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    Application->Reset();
+    FormCoinloft = nullptr;
+  }
+  // Creates the window as main() does; returns the box the failure showed.
+  std::vector<ShownBox> StartExpectingFailure() {
+    boxseam::Clear();
+    try {
+      Application->CreateForm(FormCoinloft);
+      ADD_FAILURE() << "the window was built";
+    } catch (const EDatabaseError &e) {
+      Application->ShowFatalException(e);
+    }
+    return boxseam::Shown();
+  }
+  ReaderHome home;  // no readers: a FormCreate that ran would show its box
+};
+
+TEST_F(StartUpFailure, connectionThatCannotOpen_stopsTheWindowBeforeItsCreationHandler) {
+  const struct {
+    const char *name;
+    std::function<void(Ledger &)> breakIt;
+    const char *message;
+  } cases[] = {
+      {"no definitions file", [](Ledger &l) { std::filesystem::remove(l.Dir() + "/dbxconnections.ini"); },
+       "Unable to open the connection definitions file"},
+      {"no entry Tarnix",
+       [](Ledger &l) { std::ofstream(l.Dir() + "/dbxconnections.ini", std::ios::trunc) << "[Other]\nDatabase=x\n"; },
+       "Connection 'Tarnix' not found"},
+      {"vendor library missing", [](Ledger &l) { l.WriteDrivers("libnosuchclient.so.9"); },
+       "Unable to load the vendor library 'libnosuchclient.so.9'"},
+      {"server unreachable", [](Ledger &l) { l.Define({{"Database", "127.0.0.1/1:/nowhere/POSDATA.FDB"}}); },
+       "Unable to complete network request"},
+  };
+  for (const auto &c : cases) {
+    Ledger ledger;
+    c.breakIt(ledger);
+    const std::vector<ShownBox> boxes = StartExpectingFailure();
+    ASSERT_EQ(boxes.size(), 1u) << c.name;
+    EXPECT_EQ(boxes[0].kind, BoxKind::ApplicationError) << c.name;
+    EXPECT_EQ(boxes[0].caption, "Application Error") << c.name;
+    const std::string &text = boxes[0].text;
+    EXPECT_EQ(text.rfind("Exception EDatabaseError in module coinloft at ", 0), 0u) << c.name << ": " << text;
+    const size_t lineBreak = text.find('\n');
+    ASSERT_NE(lineBreak, std::string::npos) << c.name;
+    EXPECT_EQ(text[lineBreak - 1], '.') << c.name;
+    EXPECT_NE(text.find(c.message, lineBreak), std::string::npos) << c.name << ": " << text;
+    EXPECT_EQ(FormCoinloft, nullptr) << c.name;
+  }
+}
+
+TEST_F(StartUpFailure, refusedLogin_stopsTheWindow) {
+  FirebirdServer server;
+  ASSERT_NE(server.Port(), 0) << server.Error();
+  Ledger ledger(server.Path("POSDATA.FDB"));
+  ledger.Define({{"Password", "not-the-password"}});
+  const std::vector<ShownBox> boxes = StartExpectingFailure();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("user name and password are not defined"), std::string::npos) << boxes[0].text;
+}
+
+class WindowLedger : public FormFixture {};
+
+TEST_F(WindowLedger, lineAddedByAnotherProgramWhileTheWindowRuns_isListedAndShownInTheGrid) {
+  home.AddReader("R");
+  TFormCoinloft *form = Start("coinloft A123");
+  form->Timer1->SetEnabled(false);
+  const process::Result add = process::Run({process::BuildDir() + "/coinloft-ledger", "add", "A123", "300"}, {}, 20000);
+  ASSERT_EQ(add.exitStatus, 0) << add.stdErr;
+  ledger.AddLine("A123", "N", 200);
+  ledger::Mark(form->SQLQuery1, "A123");
+  ledger::List(form->ClientDataSet1, "A123");
+  EXPECT_EQ(form->ClientDataSet1->RecordCount(), 2);
+  EXPECT_EQ(form->DBGrid1->RowCount(), 2);
+  EXPECT_EQ(ledger.Flags("A123"), (std::vector<std::string>{"W", "W"}));
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 // The real coinloft program, started as a child process.
 #include <gtest/gtest.h>
-
-#include <filesystem>
 #include <unistd.h>
 
+#include <filesystem>
+
+#include "tests/support/ledger_fixture.h"
 #include "tests/support/process.h"
 #include "tests/support/reader_home.h"
 
@@ -31,26 +32,56 @@ TEST(Program, withoutTheCardLibrary_doesNotStart) {
   EXPECT_NE(r.stdErr.find("libqv_card.so"), std::string::npos) << r.stdErr;
 }
 
-// A real X server and a real key press: F6 ends the program with status 0.
-TEST(Program, f6OnARealDisplay_endsWithStatusZero) {
-  if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+// A real X server on a display of its own, and real key presses through xdotool.
+class OnXvfb : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists("/usr/bin/Xvfb") || !fs::exists("/usr/bin/xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    display = ":" + std::to_string(70 + getpid() % 400);
+    server = std::make_unique<process::Child>(
+        std::vector<std::string>{"/usr/bin/Xvfb", display, "-nolisten", "tcp", "-screen", "0", "800x600x24"},
+        std::vector<std::string>{});
+    for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + display.substr(1)); ++i) usleep(50000);
+  }
+  std::unique_ptr<process::Child> Start(const std::vector<std::string> &argv) {
+    return std::make_unique<process::Child>(argv,
+                                            std::vector<std::string>{"DISPLAY=" + display, "QT_QPA_PLATFORM=", "WAYLAND_DISPLAY="});
+  }
+  // Waits for a window of that name (or class), focuses it and types the key.
+  bool PressOn(const std::string &search, const std::string &key) {
+    const std::string window =
+        process::Capture("DISPLAY=" + display + " timeout 20 xdotool search --sync " + search + " 2>/dev/null | head -1");
+    if (window.empty()) return false;
+    usleep(300000);
+    process::Capture("DISPLAY=" + display + " xdotool windowfocus --sync " + window.substr(0, window.size() - 1) +
+                     " key " + key);
+    return true;
+  }
+  std::string display;
+  std::unique_ptr<process::Child> server;
+};
+
+TEST_F(OnXvfb, f6_endsTheProgramWithStatusZero) {
   ReaderHome home;
   home.LaySealedCard("R", "A123", 150, 100, 80, 29);  // a card that fails its check: held, not written
-  const std::string display = ":" + std::to_string(70 + getpid() % 200);
-  process::Child server({"/usr/bin/Xvfb", display, "-nolisten", "tcp", "-screen", "0", "800x600x24"}, {});
-  for (int i = 0; i < 100 && !fs::exists("/tmp/.X11-unix/X" + display.substr(1)); ++i) {
-    usleep(50000);
-  }
-  process::Child program({Program(), "A123"}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=", "WAYLAND_DISPLAY="});
-  const std::string window = process::Capture("DISPLAY=" + display +
-                                              " timeout 20 xdotool search --sync --class coinloft 2>/dev/null | head -1");
-  ASSERT_FALSE(window.empty()) << "the window did not appear";
-  usleep(300000);
-  process::Capture("DISPLAY=" + display + " xdotool windowfocus --sync " + window.substr(0, window.size() - 1) +
-                   " key F6");
-  const process::Result r = program.Wait(10000);
+  Ledger ledger;  // the program attaches to it while this process holds it open too
+  auto program = Start({Program(), "A123"});
+  ASSERT_TRUE(PressOn("--class coinloft", "F6")) << "the window did not appear";
+  const process::Result r = program->Wait(10000);
   EXPECT_EQ(r.exitStatus, 0) << r.stdErr;
   EXPECT_EQ(r.signal, 0);
+}
+
+TEST_F(OnXvfb, ledgerThatCannotOpen_showsApplicationErrorAndEndsWithStatusOne) {
+  ReaderHome home;
+  Ledger ledger;
+  fs::remove(ledger.Dir() + "/dbxconnections.ini");
+  auto program = Start({Program(), "A123"});
+  ASSERT_TRUE(PressOn("--name 'Application Error'", "Return")) << "no Application Error box";
+  const process::Result r = program->Wait(10000);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_NE(r.stdErr.find("Exception EDatabaseError in module coinloft at "), std::string::npos) << r.stdErr;
+  EXPECT_NE(r.stdErr.find("\nUnable to open the connection definitions file"), std::string::npos) << r.stdErr;
 }
 
 }  // namespace

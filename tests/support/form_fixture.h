@@ -1,5 +1,5 @@
 // Builds the real main window for a test, as the program entry does, with its
-// own virtual readers and command line, and frees it afterwards.
+// own virtual readers, ledger database and command line, and frees it afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 
 #include "app/FormCoinloft.h"
 #include "platform/dialogs.h"
+#include "tests/support/ledger_fixture.h"
 #include "tests/support/reader_home.h"
 
 class FormFixture : public ::testing::Test {
@@ -27,4 +28,5 @@ class FormFixture : public ::testing::Test {
   std::vector<std::string> Log() const { return FormCoinloft->Memo1->Lines->Items(); }
 
   ReaderHome home;
+  Ledger ledger;  // the shop's ledger the window connects to
 };

@@ -89,7 +89,9 @@ TEST_F(ReadAttempt, outcomes_logChangeStateAndShowTheCard) {
     EXPECT_EQ(form->EditB->Text(), c.amounts[1]) << c.name;
     EXPECT_EQ(form->EditC->Text(), c.amounts[2]) << c.name;
     EXPECT_EQ(form->EditD->Text(), c.amounts[3]) << c.name;
-    if (c.fields.size() >= 3 && c.cardRead) EXPECT_EQ(CardFields, c.fields) << c.name;
+    if (c.fields.size() >= 3 && c.cardRead) {
+      EXPECT_EQ(CardFields, c.fields) << c.name;
+    }
     Application->Reset();
     qvcard::RemoveCard("R");
   }
