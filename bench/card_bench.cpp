@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/FormCoinloft.h"
+#include "bench/bench_ledger.h"
 #include "card/cipher.h"
 #include "card/record.h"
 #include "platform/dialogs.h"
@@ -59,6 +60,7 @@ int main(int argc, char **argv) {
   setenv("QV_CARD_HOME", home.c_str(), 1);
   qvcard::AddReader("Virtual Reader 1");
   card::FillKeyTable(KeyTable);
+  BenchLedger ledger;  // the window connects to it while it is built
   vcl::Application->Initialize(argc, argv);
   vcl::boxseam::SetAnswerer([](const vcl::ShownBox &) {});
   benchmark::Initialize(&argc, argv);

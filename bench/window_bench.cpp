@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "app/FormCoinloft.h"
+#include "bench/bench_ledger.h"
 #include "platform/dialogs.h"
 #include "qv_card/virtual_reader.h"
 
@@ -78,6 +79,10 @@ int main(int argc, char **argv) {
   setenv("QV_CARD_HOME", home.c_str(), 1);
   qvcard::AddReader("Virtual Reader 1");  // a reader with no card in it
   const bool cold = argc > 1 && std::string(argv[1]) == "--cold";
+  // The window connects to this ledger while it is built; a cold child uses
+  // its parent's (COINLOFT_DBX_DIR is inherited).
+  std::unique_ptr<BenchLedger> ledger;
+  if (!cold) ledger = std::make_unique<BenchLedger>();
   vcl::Application->Initialize(argc, argv);
   vcl::boxseam::SetAnswerer([](const vcl::ShownBox &) {});
   if (argc > 1 && std::string(argv[1]) == "--cold") {
@@ -92,6 +97,7 @@ int main(int argc, char **argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   vcl::Application->Finalize();
+  ledger.reset();
   if (!cold) std::filesystem::remove_all(home);
   return 0;
 }

@@ -4,8 +4,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh build
 home=$(mktemp -d)
-export QV_CARD_HOME=$home XDG_RUNTIME_DIR=$(mktemp -d)
-build/qvcard issue "Virtual Reader 1" A123 1200 1000 300 100 2>/dev/null || { build/qvcard add-reader "Virtual Reader 1"; build/qvcard issue "Virtual Reader 1" A123 1200 1000 300 100; }
+export QV_CARD_HOME=$home/readers COINLOFT_DBX_DIR=$home XDG_RUNTIME_DIR=$(mktemp -d)
+cp build/dbxdrivers.ini "$home/"
+build/coinloft-ledger create "$home/POSDATA.FDB"
+build/qvcard add-reader "Virtual Reader 1"
+build/qvcard issue "Virtual Reader 1" A123 1200 1000 300 100
 mkdir -p docs
 build/coinloft-screenshot docs/window.png A123
 rm -rf "$home"
