@@ -16,6 +16,7 @@ std::string ReaderName;
 int32_t LastWriteResult = 0;
 uint8_t CardRead = 0;
 std::vector<std::string> CardFields;
+std::vector<std::string> VerifiedRecord;
 
 namespace {
 

@@ -73,3 +73,7 @@ extern std::string ReaderName;                // reader of the current attempt o
 extern int32_t LastWriteResult;               // result of the last SetCardData
 extern uint8_t CardRead;                      // 1 once a read step has succeeded
 extern std::vector<std::string> CardFields;   // fields of the last card read
+// Fields 0 to 2 of the card that the last read attempt verified (password,
+// seal and balances passed); empty when the last attempt verified none.
+// The top-up writes only onto this card.
+extern std::vector<std::string> VerifiedRecord;

@@ -1,5 +1,6 @@
 #include "platform/variants.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "platform/codepage.h"
@@ -103,6 +104,32 @@ std::string VarToAnsi(const VARIANT &v) {
     case VT_R8: return Format("%.15g", v.dblVal);
     case VT_BOOL: return v.boolVal ? "True" : "False";
     default: CannotConvert(v.vt, "String");
+  }
+}
+
+double VarToDouble(const VARIANT &v) {
+  if (v.vt == (VT_BYREF | VT_VARIANT) && v.pvarVal) return VarToDouble(*v.pvarVal);
+  switch (v.vt) {
+    case VT_EMPTY: return 0;
+    case VT_I1: return v.cVal;
+    case VT_UI1: return v.bVal;
+    case VT_I2: return v.iVal;
+    case VT_UI2: return v.uiVal;
+    case VT_I4: return v.lVal;
+    case VT_UI4: return v.ulVal;
+    case VT_I8: return static_cast<double>(v.llVal);
+    case VT_UI8: return static_cast<double>(v.ullVal);
+    case VT_R4: return v.fltVal;
+    case VT_R8: return v.dblVal;
+    case VT_BOOL: return v.boolVal ? -1 : 0;
+    case VT_BSTR: {
+      const std::string text = Trim(VarToAnsi(v));
+      char *end = nullptr;
+      const double value = std::strtod(text.c_str(), &end);
+      if (!text.empty() && end && *end == '\0') return value;
+      CannotConvert(v.vt, "Double");
+    }
+    default: CannotConvert(v.vt, "Double");
   }
 }
 

@@ -50,6 +50,11 @@ std::string VarTypeName(VARTYPE vt);
 // "Could not convert variant of type (X) into type (String)" for the others.
 std::string VarToAnsi(const VARIANT &v);
 
+// The value as a floating-point number: numbers as they are, texts that read
+// as numbers; raises EVariantTypeCastError "Could not convert variant of type
+// (X) into type (Double)" for the others, a null among them.
+double VarToDouble(const VARIANT &v);
+
 // A variant holding a one-dimensional array of VARIANT with bounds 0..n-1,
 // each element the text as a BSTR.
 OleVariant VarArrayOfTexts(const std::vector<std::string> &texts);

@@ -19,6 +19,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <clocale>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -546,6 +547,8 @@ TApplication *Application = &theApplication;
 void TApplication::Initialize(int &argc, char **argv) {
   qt_ = std::make_unique<QApplication>(argc, argv);
   qt_->setQuitOnLastWindowClosed(false);
+  // Numbers are formatted and read with a full stop whatever the desktop's locale.
+  std::setlocale(LC_NUMERIC, "C");
   std::vector<std::string> args;
   for (const QString &arg : QCoreApplication::arguments()) args.push_back(cp950::FromWide(arg.toStdU16String()));
   CommandLine = JoinCommandLine(args);

@@ -3,6 +3,8 @@
 // returns an empty result, so nothing ever escapes the C boundary.
 #include "qv_card/include/qv_card.h"
 
+#include <unistd.h>
+
 #include <string>
 
 #include "platform/sysutils.h"
@@ -125,6 +127,7 @@ QV_CARD_API int32_t SetCardData(const char *reader, VARIANT record) {
     const std::string dir = qvcard::ReaderDir(name);
     bool writeAnyway = false;
     int32_t plannedCode = QV_CARD_WRITTEN;
+    int waitAfterMs = 0;
     if (auto fault = qvcard::TakeFault(dir, "SetCardData")) {
       if (fault->action == "raise") {
         Raise(fault->argument.empty() ? "injected fault" : fault->argument);
@@ -135,6 +138,9 @@ QV_CARD_API int32_t SetCardData(const char *reader, VARIANT record) {
         writeAnyway = true;
         plannedCode = vcl::StrToIntDef(fault->argument, QV_CARD_WRITE_FAILED);
       }
+      // A slow card: the time a real write takes, before or after the card changes.
+      if (fault->action == "wait") ::usleep(static_cast<useconds_t>(vcl::StrToIntDef(fault->argument, 0)) * 1000);
+      if (fault->action == "write-wait") waitAfterMs = vcl::StrToIntDef(fault->argument, 0);
     }
     std::vector<std::string> fields;
     if (!AcceptedRecord(record, fields)) return QV_CARD_BAD_LENGTH;
@@ -151,6 +157,7 @@ QV_CARD_API int32_t SetCardData(const char *reader, VARIANT record) {
     } catch (const qvcard::CardError &) {
       return QV_CARD_WRITE_FAILED;
     }
+    if (waitAfterMs > 0) ::usleep(static_cast<useconds_t>(waitAfterMs) * 1000);
     return writeAnyway ? plannedCode : QV_CARD_WRITTEN;
   } catch (const std::exception &e) {
     Raise(e.what());

@@ -1,5 +1,8 @@
 #include "qv_card/virtual_reader.h"
 
+#include "platform/files.h"
+#include "platform/sysutils.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -214,38 +217,10 @@ std::optional<Fault> TakeFault(const std::string &folder, const std::string &fun
 }
 
 void ReplaceFile(const std::string &path, const std::string &content) {
-  const std::string temp = path + ".tmp";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) throw CardError("cannot create " + temp + ": " + std::strerror(errno));
-  size_t written = 0;
-  while (written < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = errno;
-      ::close(fd);
-      ::unlink(temp.c_str());
-      throw CardError("cannot write " + temp + ": " + std::strerror(err));
-    }
-    written += static_cast<size_t>(n);
-  }
-  const bool synced = ::fsync(fd) == 0;
-  const int syncErr = errno;
-  if (::close(fd) != 0 || !synced) {
-    const int err = synced ? errno : syncErr;
-    ::unlink(temp.c_str());
-    throw CardError("cannot flush " + temp + ": " + std::strerror(err));
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    throw CardError("cannot replace " + path + ": " + std::strerror(err));
-  }
-  const std::string folder = path.substr(0, path.rfind('/') == std::string::npos ? 0 : path.rfind('/'));
-  const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
+  try {
+    vcl::ReplaceFileDurably(path, content);
+  } catch (const vcl::Exception &e) {
+    throw CardError(e.Message());
   }
 }
 

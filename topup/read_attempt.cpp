@@ -17,6 +17,7 @@ constexpr const char *kOpenedCardPassword = "8093572";
 
 void TFormCoinloft::Button1Click(TObject *Sender) {
   ReaderName = ComboReaderName->Text();
+  VerifiedRecord.clear();
 
   // Read step: any error in the library calls, in converting their result or
   // in taking the fields, and a password mismatch, is a failed read.
@@ -70,6 +71,7 @@ void TFormCoinloft::Button1Click(TObject *Sender) {
     Abort();
   }
   Memo1->Lines->Add("卡片資料檢查成功");
+  VerifiedRecord.assign(CardFields.begin(), CardFields.begin() + 3);
 
   SpeedButton1Click(Sender);
 }

@@ -1,0 +1,101 @@
+#include "topup/journal.h"
+
+#include <cstdlib>
+#include <sstream>
+
+#include "platform/files.h"
+#include "platform/sysutils.h"
+
+namespace topup {
+namespace {
+
+std::string Hex(const std::string &bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char b : bytes) {
+    hex += digits[b >> 4];
+    hex += digits[b & 15];
+  }
+  return hex;
+}
+
+bool Unhex(const std::string &hex, std::string &bytes) {
+  if (hex.size() % 2) return false;
+  bytes.clear();
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    int value = 0;
+    for (size_t j = i; j < i + 2; ++j) {
+      const char c = hex[j];
+      value <<= 4;
+      if (c >= '0' && c <= '9') value |= c - '0';
+      else if (c >= 'a' && c <= 'f') value |= c - 'a' + 10;
+      else return false;
+    }
+    bytes += static_cast<char>(value);
+  }
+  return true;
+}
+
+std::string EntryPath(const std::string &card) { return JournalDir() + "/card-" + Hex(card) + ".entry"; }
+
+std::string RecordLine(const char *name, const std::vector<std::string> &record) {
+  std::string line = name;
+  for (const std::string &field : record) line += " " + (field.empty() ? std::string("-") : Hex(field));
+  return line + "\n";
+}
+
+}  // namespace
+
+std::string JournalDir() {
+  if (const char *dir = std::getenv("COINLOFT_STATE_DIR"); dir && *dir) return std::string(dir) + "/journal";
+  if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state) return std::string(state) + "/coinloft/journal";
+  const char *home = std::getenv("HOME");
+  return std::string(home && *home ? home : "/tmp") + "/.local/state/coinloft/journal";
+}
+
+std::optional<JournalEntry> FindJournalEntry(const std::string &card) {
+  const std::string path = EntryPath(card);
+  std::string text;
+  if (!vcl::ReadWholeFile(path, text)) return std::nullopt;
+  JournalEntry entry;
+  std::istringstream lines(text);
+  std::string line, header;
+  std::getline(lines, header);
+  bool haveCard = false, haveRead = false, haveNew = false;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string key, word;
+    words >> key;
+    std::vector<std::string> values;
+    while (words >> word) {
+      std::string bytes;
+      if (word != "-" && !Unhex(word, bytes)) throw vcl::Exception("damaged write journal entry " + path);
+      values.push_back(bytes);
+    }
+    if (key == "card" && values.size() == 1) {
+      entry.card = values[0];
+      haveCard = true;
+    } else if (key == "read") {
+      entry.readRecord = values;
+      haveRead = true;
+    } else if (key == "new") {
+      entry.newRecord = values;
+      haveNew = true;
+    }
+  }
+  if (header != "COINLOFT-JOURNAL 1" || !haveCard || !haveRead || !haveNew || entry.card != card) {
+    throw vcl::Exception("damaged write journal entry " + path);
+  }
+  return entry;
+}
+
+void WriteJournalEntry(const JournalEntry &entry) {
+  vcl::ForceDirectories(JournalDir());
+  vcl::ReplaceFileDurably(EntryPath(entry.card), "COINLOFT-JOURNAL 1\ncard " + Hex(entry.card) + "\n" +
+                                                     RecordLine("read", entry.readRecord) +
+                                                     RecordLine("new", entry.newRecord));
+}
+
+void RemoveJournalEntry(const std::string &card) { vcl::RemoveFileDurably(EntryPath(card)); }
+
+}  // namespace topup
