@@ -34,7 +34,30 @@ void BM_DecodeAmountGroup(benchmark::State &state) {
 }
 BENCHMARK(BM_DecodeAmountGroup);
 
-void BM_ReadAttemptOfASoundCard(benchmark::State &state) {
+// Every step of a read attempt: both library calls, the password, the seal,
+// the four decodings and the balance check. The card's D is one off, so the
+// attempt ends at the balance comparison instead of handing over to the
+// top-up, which is measured on its own (topup_bench).
+void BM_ReadAttemptWithoutTopUp(benchmark::State &state) {
+  qvcard::WriteCard("Virtual Reader 1",
+                    qvcard::Card{qvcard::kOpenedCardPassword,
+                                 card::RecordFields("A123", card::AmountBlock(150, 100, 80, 29, kStamp),
+                                                    TFormCoinloft::Date_Chg_Pass(kStamp))});
+  vcl::Application->CreateForm(FormCoinloft);
+  FormCoinloft->Timer1->SetEnabled(false);
+  for (auto _ : state) {
+    vcl::Application->Dispatch([] { FormCoinloft->Button1Click(nullptr); });  // ends in the silent abort
+    state.PauseTiming();
+    if (FormCoinloft->EditD->Text() != "0000029") state.SkipWithError("the card was not decoded");
+    FormCoinloft->Memo1->Lines->Clear();
+    state.ResumeTiming();
+  }
+  vcl::Application->Reset();
+}
+BENCHMARK(BM_ReadAttemptWithoutTopUp)->Unit(benchmark::kMicrosecond);
+
+// The same with a sound card: the top-up then claims and lists (nothing is pending).
+void BM_ReadAttemptOfASoundCardNothingPending(benchmark::State &state) {
   qvcard::WriteCard("Virtual Reader 1",
                     qvcard::Card{qvcard::kOpenedCardPassword,
                                  card::RecordFields("A123", card::AmountBlock(150, 100, 80, 30, kStamp),
@@ -44,13 +67,12 @@ void BM_ReadAttemptOfASoundCard(benchmark::State &state) {
   for (auto _ : state) {
     FormCoinloft->Button1Click(nullptr);
     state.PauseTiming();
-    if (FormCoinloft->Memo1->Lines->Count() != 3) state.SkipWithError("the card did not pass its checks");
     FormCoinloft->Memo1->Lines->Clear();
     state.ResumeTiming();
   }
   vcl::Application->Reset();
 }
-BENCHMARK(BM_ReadAttemptOfASoundCard)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadAttemptOfASoundCardNothingPending)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
@@ -58,6 +80,7 @@ int main(int argc, char **argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   const std::string home = (std::filesystem::temp_directory_path() / "coinloft-bench-card").string();
   setenv("QV_CARD_HOME", home.c_str(), 1);
+  setenv("COINLOFT_STATE_DIR", (home + "-state").c_str(), 1);
   qvcard::AddReader("Virtual Reader 1");
   card::FillKeyTable(KeyTable);
   BenchLedger ledger;  // the window connects to it while it is built

@@ -62,12 +62,8 @@ void ReplaceFileDurably(const std::string &path, const std::string &content) {
   SyncFolderOf(path);
 }
 
-void RemoveFileDurably(const std::string &path) {
-  if (::unlink(path.c_str()) != 0) {
-    if (errno == ENOENT) return;
-    Failed("cannot remove", path, errno);
-  }
-  SyncFolderOf(path);
+void RemoveFile(const std::string &path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) Failed("cannot remove", path, errno);
 }
 
 void ForceDirectories(const std::string &path) {
