@@ -39,13 +39,22 @@ std::string Quoted(const std::string &cardNumber) {
   return quoted;
 }
 
-void Mark(vcl::TSQLQuery *query, const std::string &cardNumber) {
+namespace {
+
+// The card's lines matching the flag condition get the new flag.
+void SetFlag(vcl::TSQLQuery *query, const char *set, const std::string &cardNumber, const char *condition) {
   query->Close();
   query->SQL->Clear();
-  query->SQL->Add("UPDATE ADDCASH_SUB SET WR_FLAG = 'W' ");
+  query->SQL->Add(set);
   query->SQL->Add(" WHERE SUBCARD_ID = '" + Quoted(cardNumber) + "'");
-  query->SQL->Add(" AND WR_FLAG <> 'Y' ");
+  query->SQL->Add(condition);
   query->ExecSQL();
+}
+
+}  // namespace
+
+void Mark(vcl::TSQLQuery *query, const std::string &cardNumber) {
+  SetFlag(query, "UPDATE ADDCASH_SUB SET WR_FLAG = 'W' ", cardNumber, " AND WR_FLAG <> 'Y' ");
 }
 
 void List(vcl::TClientDataSet *lines, const std::string &cardNumber) {
@@ -55,12 +64,7 @@ void List(vcl::TClientDataSet *lines, const std::string &cardNumber) {
 }
 
 void Confirm(vcl::TSQLQuery *query, const std::string &cardNumber) {
-  query->Close();
-  query->SQL->Clear();
-  query->SQL->Add("UPDATE ADDCASH_SUB SET WR_FLAG = 'Y' ");
-  query->SQL->Add(" WHERE SUBCARD_ID = '" + Quoted(cardNumber) + "'");
-  query->SQL->Add(" AND WR_FLAG = 'W' ");
-  query->ExecSQL();
+  SetFlag(query, "UPDATE ADDCASH_SUB SET WR_FLAG = 'Y' ", cardNumber, " AND WR_FLAG = 'W' ");
 }
 
 }  // namespace ledger

@@ -185,42 +185,26 @@ OleVariant Whole(int64_t value) {
   return v;
 }
 
+// A value of the message buffer, which need not be aligned for its type.
+template <class T>
+T Load(const unsigned char *data) {
+  T value;
+  std::memcpy(&value, data, sizeof value);
+  return value;
+}
+
 // One column of a fetched row as a variant.
 OleVariant ColumnValue(unsigned type, int scale, unsigned length, const unsigned char *data) {
   auto scaled = [scale](int64_t raw) { return scale == 0 ? Whole(raw) : Real(raw * std::pow(10.0, scale)); };
   switch (type) {
     case SQL_TEXT: return Text(reinterpret_cast<const char *>(data), length);
-    case SQL_VARYING: {
-      uint16_t n;
-      std::memcpy(&n, data, sizeof n);
-      return Text(reinterpret_cast<const char *>(data + 2), n);
-    }
-    case SQL_SHORT: {
-      int16_t v;
-      std::memcpy(&v, data, sizeof v);
-      return scaled(v);
-    }
-    case SQL_LONG: {
-      int32_t v;
-      std::memcpy(&v, data, sizeof v);
-      return scaled(v);
-    }
-    case SQL_INT64: {
-      int64_t v;
-      std::memcpy(&v, data, sizeof v);
-      return scaled(v);
-    }
-    case SQL_FLOAT: {
-      float v;
-      std::memcpy(&v, data, sizeof v);
-      return Real(v);
-    }
+    case SQL_VARYING: return Text(reinterpret_cast<const char *>(data + 2), Load<uint16_t>(data));
+    case SQL_SHORT: return scaled(Load<int16_t>(data));
+    case SQL_LONG: return scaled(Load<int32_t>(data));
+    case SQL_INT64: return scaled(Load<int64_t>(data));
+    case SQL_FLOAT: return Real(Load<float>(data));
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: {
-      double v;
-      std::memcpy(&v, data, sizeof v);
-      return Real(v);
-    }
+    case SQL_D_FLOAT: return Real(Load<double>(data));
     case SQL_BOOLEAN: {
       OleVariant v;
       VARIANT *raw = v.Out();

@@ -19,6 +19,20 @@ const std::string kDash = "--------------";
 std::string Seal(const std::string &stamp = kStamp) { return TFormCoinloft::Date_Chg_Pass(stamp); }
 std::string Block(int a, int b, int c, int d) { return card::AmountBlock(a, b, c, d, kStamp); }
 
+// The group that the cipher would make for these seven plain characters,
+// digits or not: for cards that no sound writer produces.
+std::string Scramble(const std::string &plain, int offset, const std::string &stamp) {
+  const std::string digits = stamp.substr(4, 10) + stamp.substr(4, 10) + stamp.substr(4, 10);
+  const std::string window = digits.substr(static_cast<size_t>(offset + (stamp[13] - '0') - 1), 7);
+  std::string group;
+  for (size_t i = 0; i < 7; ++i) {
+    int sum = static_cast<unsigned char>(plain[i]) + KeyTable[static_cast<size_t>(window[i] - '0')][6 - i];
+    if (sum > 128) sum -= 128;
+    group += static_cast<char>(sum);
+  }
+  return group;
+}
+
 class ReadAttempt : public FormFixture {
  protected:
   void SetUp() override { card::FillKeyTable(KeyTable); }
@@ -37,6 +51,11 @@ TEST_F(ReadAttempt, outcomes_logChangeStateAndShowTheCard) {
   std::string wrongSeal = Seal();
   wrongSeal[9] = wrongSeal[9] == '1' ? '2' : '1';
   const std::string letterSeal = Seal().substr(0, 13) + "X" + Seal().substr(14);
+  // A stamp with '/' as character 8, which only the amount windows meet: its
+  // check groups are made with the key windows of the all-digit stamp (the
+  // same for offsets 6 and 7) and carry the '/', so the seal checks OK.
+  const std::string digitStamp = "20261210093010", oddStamp = "2026121/093010";
+  const std::string oddSeal = oddStamp + Scramble("1121/06", 6, digitStamp) + Scramble("2930107", 7, digitStamp);
   struct Case {
     const char *name;
     std::vector<std::string> fields;  // empty: no card
@@ -63,6 +82,9 @@ TEST_F(ReadAttempt, outcomes_logChangeStateAndShowTheCard) {
        "A123", {"0000000", "0000000", "0000000", "0000000"}},
       {"letter in the stamp", {"A123", Block(150, 100, 80, 30), letterSeal, "ABC"}, "8093572", "", {kDash}, 1,
        {{BoxKind::StandardError, "coinloft", "'X' is not a valid integer value."}}, "A123",
+       {"0000000", "0000000", "0000000", "0000000"}},
+      {"letter only the decoding meets", {"A123", Block(150, 100, 80, 30), oddSeal, "ABC"}, "8093572", "",
+       {kDash, "日期檢查成功"}, 1, {{BoxKind::StandardError, "coinloft", "'/' is not a valid integer value."}}, "A123",
        {"0000000", "0000000", "0000000", "0000000"}},
       {"short block", {"A123", Block(150, 100, 80, 30).substr(0, 27), Seal(), "ABC"}, "8093572", "",
        {kDash, "日期檢查成功", "卡片資料異常"}, 1, {}, "A123", {"0000000", "0000000", "0000000", "0000000"}},
