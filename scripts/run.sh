@@ -7,7 +7,7 @@
 # Arguments are passed to coinloft (default: the demo card's number).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build
+scripts/setup.sh build -DBUILD_TESTING=OFF -DCOINLOFT_BENCH=OFF
 reader="Virtual Reader 1"
 build/qvcard add-reader "$reader"
 if ! build/qvcard show "$reader" >/dev/null 2>&1; then

@@ -2,7 +2,7 @@
 # Saves a picture of the window (off screen) as docs/window.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build
+scripts/setup.sh build -DBUILD_TESTING=OFF -DCOINLOFT_BENCH=OFF
 home=$(mktemp -d)
 export QV_CARD_HOME=$home/readers COINLOFT_DBX_DIR=$home XDG_RUNTIME_DIR=$(mktemp -d)
 cp build/dbxdrivers.ini "$home/"
