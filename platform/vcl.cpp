@@ -39,6 +39,8 @@ namespace {
 
 QString Screen(const std::string &text) { return QString::fromStdU16String(cp950::ToScreen(text)); }
 
+constexpr int kMemoScreenLines = 5000;
+
 // Lays out a control's aligned children whenever its widget changes size.
 class AlignFilter : public QObject {
  public:
@@ -378,6 +380,10 @@ void TEdit::SetPasswordChar(char c) {
 TMemo::TMemo(TComponent *owner) : TWinControl(owner, new QPlainTextEdit), Lines(new TStrings), lines_(Lines) {
   auto *edit = static_cast<QPlainTextEdit *>(widget_);
   edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Polling logs a line five times a second while no card lies in the
+  // reader; the screen keeps the newest lines so that a day at the counter
+  // does not grow the display without end. Lines keeps every line.
+  edit->setMaximumBlockCount(kMemoScreenLines);
   Lines->onAdded = [edit](const std::string &line) { edit->appendPlainText(Screen(line)); };
   Lines->onCleared = [edit] { edit->clear(); };
 }

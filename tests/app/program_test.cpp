@@ -1,5 +1,6 @@
 // The real coinloft program, started as a child process.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -30,6 +31,23 @@ TEST(Program, withoutTheCardLibrary_doesNotStart) {
   fs::remove_all(dir);
   EXPECT_NE(r.exitStatus, 0);
   EXPECT_NE(r.stdErr.find("libqv_card.so"), std::string::npos) << r.stdErr;
+}
+
+// A desktop that logs out, or an operator's Ctrl+C, closes the window as
+// its close button does: the ledger client's own signal handlers must not
+// leave the program running.
+TEST(Program, terminationSignal_closesTheWindowWithStatusZero) {
+  ReaderHome home;
+  home.AddReader("R");
+  Ledger ledger;
+  for (int sig : {SIGTERM, SIGINT}) {
+    process::Child program({Program(), "A123"}, {"QT_QPA_PLATFORM=offscreen"});
+    usleep(1500000);  // built, connected and polling
+    kill(program.Pid(), sig);
+    const process::Result r = program.Wait(10000);
+    EXPECT_EQ(r.exitStatus, 0) << sig << r.stdErr;
+    EXPECT_EQ(r.signal, 0) << sig;
+  }
 }
 
 // A real X server on a display of its own, and real key presses through xdotool.

@@ -65,6 +65,8 @@ struct KillPoint {
   bool (*reached)(Crash &);
 };
 
+void PrintTo(const KillPoint &point, std::ostream *out) { *out << point.name; }
+
 class CrashAt : public Crash, public ::testing::WithParamInterface<KillPoint> {};
 
 TEST_P(CrashAt, killedThereAndStartedAgain_neitherCreditsTwiceNorLosesALine) {
