@@ -92,6 +92,36 @@ int32_t StrToInt(std::string_view text) {
   return value;
 }
 
+std::string ToHex(std::string_view bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(bytes.size() * 2);
+  for (unsigned char b : bytes) {
+    hex += digits[b >> 4];
+    hex += digits[b & 15];
+  }
+  return hex;
+}
+
+bool FromHex(std::string_view hex, std::string &bytes) {
+  if (hex.size() % 2) return false;
+  auto nibble = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  out.reserve(hex.size() / 2);
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    const int hi = nibble(hex[i]), lo = nibble(hex[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    out += static_cast<char>(hi << 4 | lo);
+  }
+  bytes = std::move(out);
+  return true;
+}
+
 std::string UpperCase(std::string_view text) {
   std::string out(text);
   for (char &c : out) {

@@ -61,6 +61,11 @@ int32_t StrToIntDef(std::string_view text, int32_t fallback);
 // Raises EConvertError "'%s' is not a valid integer value".
 int32_t StrToInt(std::string_view text);
 
+// Lowercase hex of the exact bytes, and back (either case; nullopt-like
+// false for anything that is not pairs of hex digits).
+std::string ToHex(std::string_view bytes);
+bool FromHex(std::string_view hex, std::string &bytes);
+
 // Letters a to z turned to upper case; every other byte as it is.
 std::string UpperCase(std::string_view text);
 

@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 namespace qvcard {
@@ -34,26 +33,13 @@ bool IsPlainName(const std::string &name) {
 }
 
 std::string ReadWholeFile(const std::string &path, bool &exists) {
-  std::ifstream in(path, std::ios::binary);
-  exists = static_cast<bool>(in);
-  if (!exists) return std::string();
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw CardError("cannot read " + path);
-  return text.str();
-}
-
-void MakeDirs(const std::string &path) {
-  std::string partial;
-  size_t pos = 0;
-  while (pos != std::string::npos) {
-    pos = path.find('/', pos + 1);
-    partial = path.substr(0, pos);
-    if (partial.empty() || IsDir(partial)) continue;
-    if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
-      throw CardError("cannot create folder " + partial + ": " + std::strerror(errno));
-    }
+  std::string text;
+  try {
+    exists = vcl::ReadWholeFile(path, text);
+  } catch (const vcl::Exception &e) {
+    throw CardError(e.Message());
   }
+  return text;
 }
 
 }  // namespace
@@ -90,7 +76,11 @@ std::string ReaderDir(const std::string &reader) {
 
 void AddReader(const std::string &reader) {
   if (!IsPlainName(reader) || reader[0] == '.') throw CardError("invalid card reader name '" + reader + "'");
-  MakeDirs(HomeDir() + "/" + reader);
+  try {
+    vcl::ForceDirectories(HomeDir() + "/" + reader);
+  } catch (const vcl::Exception &e) {
+    throw CardError(e.Message());
+  }
 }
 
 bool HasCard(const std::string &reader) {
@@ -113,32 +103,11 @@ void RemoveCard(const std::string &reader) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw CardError("cannot remove " + path + ": " + std::strerror(errno));
 }
 
-std::string ToHex(const std::string &bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  hex.reserve(bytes.size() * 2);
-  for (unsigned char b : bytes) {
-    hex += digits[b >> 4];
-    hex += digits[b & 15];
-  }
-  return hex;
-}
+std::string ToHex(const std::string &bytes) { return vcl::ToHex(bytes); }
 
 std::optional<std::string> FromHex(const std::string &hex) {
-  if (hex.size() % 2) return std::nullopt;
-  auto nibble = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
   std::string bytes;
-  bytes.reserve(hex.size() / 2);
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    const int hi = nibble(hex[i]), lo = nibble(hex[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    bytes += static_cast<char>(hi << 4 | lo);
-  }
+  if (!vcl::FromHex(hex, bytes)) return std::nullopt;
   return bytes;
 }
 

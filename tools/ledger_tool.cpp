@@ -15,6 +15,7 @@
 
 #include "ledger/ledger.h"
 #include "platform/db.h"
+#include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/sysutils.h"
 
@@ -40,12 +41,6 @@ std::string DemoDatabase() {
   return base + "/coinloft/POSDATA.FDB";
 }
 
-void MakeParents(const std::string &path) {
-  for (size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1)) {
-    ::mkdir(path.substr(0, pos).c_str(), 0777);
-  }
-}
-
 bool Exists(const std::string &path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;
@@ -66,7 +61,9 @@ void Create(const std::string &database) {
     if (key == "Database") value = database;
   }
   db.VendorLib = "libfbclient.so.2";
-  MakeParents(database);
+  if (database.find('/') != std::string::npos && database.find(':') == std::string::npos) {
+    vcl::ForceDirectories(database.substr(0, database.rfind('/')));
+  }
   db.CreateDatabase();
   db.ExecuteDirect(ledger::kCreateTable);
   db.ExecuteDirect(ledger::kCreateIndex);

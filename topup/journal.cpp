@@ -9,38 +9,11 @@
 namespace topup {
 namespace {
 
-std::string Hex(const std::string &bytes) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char b : bytes) {
-    hex += digits[b >> 4];
-    hex += digits[b & 15];
-  }
-  return hex;
-}
-
-bool Unhex(const std::string &hex, std::string &bytes) {
-  if (hex.size() % 2) return false;
-  bytes.clear();
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    int value = 0;
-    for (size_t j = i; j < i + 2; ++j) {
-      const char c = hex[j];
-      value <<= 4;
-      if (c >= '0' && c <= '9') value |= c - '0';
-      else if (c >= 'a' && c <= 'f') value |= c - 'a' + 10;
-      else return false;
-    }
-    bytes += static_cast<char>(value);
-  }
-  return true;
-}
-
-std::string EntryPath(const std::string &card) { return JournalDir() + "/card-" + Hex(card) + ".entry"; }
+std::string EntryPath(const std::string &card) { return JournalDir() + "/card-" + vcl::ToHex(card) + ".entry"; }
 
 std::string RecordLine(const char *name, const std::vector<std::string> &record) {
   std::string line = name;
-  for (const std::string &field : record) line += " " + (field.empty() ? std::string("-") : Hex(field));
+  for (const std::string &field : record) line += " " + (field.empty() ? std::string("-") : vcl::ToHex(field));
   return line + "\n";
 }
 
@@ -69,7 +42,7 @@ std::optional<JournalEntry> FindJournalEntry(const std::string &card) {
     std::vector<std::string> values;
     while (words >> word) {
       std::string bytes;
-      if (word != "-" && !Unhex(word, bytes)) throw vcl::Exception("damaged write journal entry " + path);
+      if (word != "-" && !vcl::FromHex(word, bytes)) throw vcl::Exception("damaged write journal entry " + path);
       values.push_back(bytes);
     }
     if (key == "card" && values.size() == 1) {
@@ -91,7 +64,7 @@ std::optional<JournalEntry> FindJournalEntry(const std::string &card) {
 
 void WriteJournalEntry(const JournalEntry &entry) {
   vcl::ForceDirectories(JournalDir());
-  vcl::ReplaceFileDurably(EntryPath(entry.card), "COINLOFT-JOURNAL 1\ncard " + Hex(entry.card) + "\n" +
+  vcl::ReplaceFileDurably(EntryPath(entry.card), "COINLOFT-JOURNAL 1\ncard " + vcl::ToHex(entry.card) + "\n" +
                                                      RecordLine("read", entry.readRecord) +
                                                      RecordLine("new", entry.newRecord));
 }
