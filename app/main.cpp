@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/FormCoinloft.h"
+#include "platform/db.h"
 #include "platform/vcl.h"
 
 int main(int argc, char **argv) {
@@ -18,10 +19,12 @@ int main(int argc, char **argv) {
   } catch (const std::exception &e) {
     vcl::Application->ShowFatalException(e);
     vcl::Application->Finalize();
+    vcl::ShutdownDatabaseClient();
     return 1;
   }
   vcl::Application->HandleTerminationSignals();
   vcl::Application->Run();
   vcl::Application->Finalize();
+  vcl::ShutdownDatabaseClient();
   return 0;
 }

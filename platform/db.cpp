@@ -4,6 +4,7 @@
 #include <firebird/Interface.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -30,7 +31,20 @@ using Firebird::IXpbBuilder;
 
 [[noreturn]] void Fail(const std::string &message) { throw EDatabaseErrorCode(message, 0); }
 
+// The client libraries loaded so far (normally one), for the shutdown.
+std::vector<void *> &LoadedClients() {
+  static std::vector<void *> clients;
+  return clients;
+}
+
 }  // namespace
+
+void ShutdownDatabaseClient() {
+  using Shutdown = int (*)(unsigned int, int);
+  for (void *library : LoadedClients()) {
+    if (auto shutdown = reinterpret_cast<Shutdown>(::dlsym(library, "fb_shutdown"))) shutdown(0, fb_shutrsn_app_stopped);
+  }
+}
 
 std::string ProgramDir() {
   char path[PATH_MAX];
@@ -77,6 +91,8 @@ struct TSQLConnection::Impl {
   void Load(const std::string &vendorLib) {
     library = ::dlopen(vendorLib.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) Fail("Unable to load the vendor library '" + vendorLib + "': " + ::dlerror());
+    auto &clients = LoadedClients();
+    if (std::find(clients.begin(), clients.end(), library) == clients.end()) clients.push_back(library);
     using GetMaster = IMaster *(*)();
     auto getMaster = reinterpret_cast<GetMaster>(::dlsym(library, "fb_get_master_interface"));
     if (!getMaster) Fail("'" + vendorLib + "' is not a Firebird client library (no fb_get_master_interface)");

@@ -79,6 +79,11 @@ class TSQLConnection : public TComponent {
 std::string ConnectionDefinitionsDir();
 std::string ProgramDir();
 
+// Shuts the loaded Firebird client (and its embedded engine) down: its
+// threads end and its files are closed. Call once every connection is
+// closed, before the program ends.
+void ShutdownDatabaseClient();
+
 // Points FIREBIRD at the client configuration folder beside the program
 // ("firebird"), unless the environment already names one.
 void UseProgramFirebirdConfig();

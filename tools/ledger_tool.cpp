@@ -125,10 +125,13 @@ int Run(const std::vector<std::string> &args) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  int status;
   try {
-    return Run(std::vector<std::string>(argv + 1, argv + argc));
+    status = Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::exception &e) {
     std::fprintf(stderr, "coinloft-ledger: %s\n", e.what());
-    return 1;
+    status = 1;
   }
+  vcl::ShutdownDatabaseClient();
+  return status;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "platform/db.h"
 #include "platform/dialogs.h"
 #include "platform/vcl.h"
 
@@ -22,5 +23,6 @@ int main(int argc, char **argv) {
   vcl::boxseam::SetAnswerer([](const vcl::ShownBox &) {});
   const int result = RUN_ALL_TESTS();
   vcl::Application->Finalize();
+  vcl::ShutdownDatabaseClient();
   return result;
 }
