@@ -6,14 +6,11 @@
 #include <QApplication>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "app/FormCoinloft.h"
-#include "bench/bench_ledger.h"
+#include "bench/bench_window.h"
 #include "card/cipher.h"
 #include "card/record.h"
-#include "platform/dialogs.h"
-#include "qv_card/virtual_reader.h"
 
 namespace {
 
@@ -39,10 +36,7 @@ BENCHMARK(BM_DecodeAmountGroup);
 // attempt ends at the balance comparison instead of handing over to the
 // top-up, which is measured on its own (topup_bench).
 void BM_ReadAttemptWithoutTopUp(benchmark::State &state) {
-  qvcard::WriteCard("Virtual Reader 1",
-                    qvcard::Card{qvcard::kOpenedCardPassword,
-                                 card::RecordFields("A123", card::AmountBlock(150, 100, 80, 29, kStamp),
-                                                    TFormCoinloft::Date_Chg_Pass(kStamp))});
+  BenchWindow::LayCard(150, 100, 80, 29);
   vcl::Application->CreateForm(FormCoinloft);
   FormCoinloft->Timer1->SetEnabled(false);
   for (auto _ : state) {
@@ -58,10 +52,7 @@ BENCHMARK(BM_ReadAttemptWithoutTopUp)->Unit(benchmark::kMicrosecond);
 
 // The same with a sound card: the top-up then claims and lists (nothing is pending).
 void BM_ReadAttemptOfASoundCardNothingPending(benchmark::State &state) {
-  qvcard::WriteCard("Virtual Reader 1",
-                    qvcard::Card{qvcard::kOpenedCardPassword,
-                                 card::RecordFields("A123", card::AmountBlock(150, 100, 80, 30, kStamp),
-                                                    TFormCoinloft::Date_Chg_Pass(kStamp))});
+  BenchWindow::LayCard(150, 100, 80, 30);
   vcl::Application->CreateForm(FormCoinloft);
   FormCoinloft->Timer1->SetEnabled(false);
   for (auto _ : state) {
@@ -77,19 +68,7 @@ BENCHMARK(BM_ReadAttemptOfASoundCardNothingPending)->Unit(benchmark::kMicrosecon
 }  // namespace
 
 int main(int argc, char **argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const std::string home = (std::filesystem::temp_directory_path() / "coinloft-bench-card").string();
-  setenv("QV_CARD_HOME", home.c_str(), 1);
-  setenv("COINLOFT_STATE_DIR", (home + "-state").c_str(), 1);
-  qvcard::AddReader("Virtual Reader 1");
-  card::FillKeyTable(KeyTable);
-  BenchLedger ledger;  // the window connects to it while it is built
-  vcl::Application->Initialize(argc, argv);
-  vcl::boxseam::SetAnswerer([](const vcl::ShownBox &) {});
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  vcl::Application->Finalize();
-  std::filesystem::remove_all(home);
+  BenchWindow window(argc, argv, "card");
+  BenchWindow::RunBenchmarks(argc, argv);
   return 0;
 }

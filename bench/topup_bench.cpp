@@ -8,18 +8,12 @@
 #include <QApplication>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "app/FormCoinloft.h"
-#include "bench/bench_ledger.h"
-#include "card/cipher.h"
-#include "card/record.h"
-#include "platform/dialogs.h"
-#include "qv_card/virtual_reader.h"
+#include "bench/bench_window.h"
 
 namespace {
 
-const std::string kStamp = "20261211093015";
 BenchLedger *theLedger = nullptr;
 std::string databasePath;
 
@@ -99,26 +93,10 @@ BENCHMARK(BM_BareStatements)->Unit(benchmark::kMillisecond)->Iterations(300);
 }  // namespace
 
 int main(int argc, char **argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const std::string home = (std::filesystem::temp_directory_path() / "coinloft-bench-topup").string();
-  setenv("QV_CARD_HOME", home.c_str(), 1);
-  setenv("COINLOFT_STATE_DIR", (home + "-state").c_str(), 1);
-  card::FillKeyTable(KeyTable);
-  qvcard::AddReader("Virtual Reader 1");
-  qvcard::WriteCard("Virtual Reader 1",
-                    qvcard::Card{qvcard::kOpenedCardPassword,
-                                 card::RecordFields("A123", card::AmountBlock(0, 0, 0, 0, kStamp),
-                                                    TFormCoinloft::Date_Chg_Pass(kStamp))});
-  BenchLedger ledger;
-  theLedger = &ledger;
+  BenchWindow window(argc, argv, "topup");
+  BenchWindow::LayCard(0, 0, 0, 0);
+  theLedger = window.ledger.get();
   databasePath = std::string(std::getenv("COINLOFT_DBX_DIR")) + "/POSDATA.FDB";
-  vcl::Application->Initialize(argc, argv);
-  vcl::boxseam::SetAnswerer([](const vcl::ShownBox &) {});
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  vcl::Application->Finalize();
-  std::filesystem::remove_all(home);
-  std::filesystem::remove_all(home + "-state");
+  BenchWindow::RunBenchmarks(argc, argv);
   return 0;
 }

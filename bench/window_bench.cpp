@@ -12,12 +12,9 @@
 #include <QTest>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "app/FormCoinloft.h"
-#include "bench/bench_ledger.h"
-#include "platform/dialogs.h"
-#include "qv_card/virtual_reader.h"
+#include "bench/bench_window.h"
 
 namespace {
 
@@ -74,30 +71,15 @@ BENCHMARK(BM_IdlePollingWithoutCard)->Arg(10000)->Iterations(1)->Unit(benchmark:
 }  // namespace
 
 int main(int argc, char **argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const std::string home = (std::filesystem::temp_directory_path() / "coinloft-bench-readers").string();
-  setenv("QV_CARD_HOME", home.c_str(), 1);
-  qvcard::AddReader("Virtual Reader 1");  // a reader with no card in it
+  // A cold child uses its parent's ledger (COINLOFT_DBX_DIR is inherited).
   const bool cold = argc > 1 && std::string(argv[1]) == "--cold";
-  // The window connects to this ledger while it is built; a cold child uses
-  // its parent's (COINLOFT_DBX_DIR is inherited).
-  std::unique_ptr<BenchLedger> ledger;
-  if (!cold) ledger = std::make_unique<BenchLedger>();
-  vcl::Application->Initialize(argc, argv);
-  vcl::boxseam::SetAnswerer([](const vcl::ShownBox &) {});
-  if (argc > 1 && std::string(argv[1]) == "--cold") {
+  BenchWindow window(argc, argv, "window", !cold);
+  if (cold) {
     vcl::Application->CreateForm(FormCoinloft);
     FormCoinloft->Show();
-    const bool shown = QTest::qWaitForWindowExposed(FormCoinloft->Widget(), 5000);
-    vcl::Application->Finalize();
-    return shown ? 0 : 1;
+    return QTest::qWaitForWindowExposed(FormCoinloft->Widget(), 5000) ? 0 : 1;
   }
   selfPath = argv[0];
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  vcl::Application->Finalize();
-  ledger.reset();
-  if (!cold) std::filesystem::remove_all(home);
+  BenchWindow::RunBenchmarks(argc, argv);
   return 0;
 }

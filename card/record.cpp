@@ -28,6 +28,11 @@ std::vector<std::string> RecordFields(const std::string &cardNumber, const std::
   return {vcl::Trim(cardNumber), amountBlock, dateSeal, kMarker, std::string(), std::string()};
 }
 
+std::vector<std::string> SealedRecord(const std::string &cardNumber, int32_t a, int32_t b, int32_t c, int32_t d,
+                                      const std::string &keyStamp) {
+  return RecordFields(cardNumber, AmountBlock(a, b, c, d, keyStamp), TFormCoinloft::Date_Chg_Pass(keyStamp));
+}
+
 vcl::OleVariant RecordVariant(const std::vector<std::string> &fields) { return vcl::VarArrayOfTexts(fields); }
 
 std::vector<std::string> TakeApart(const vcl::OleVariant &record) { return vcl::VarArrayToTexts(record.Raw()); }

@@ -28,6 +28,11 @@ std::array<std::string, 4> DecodeAmounts(const std::string &amountBlock, const s
 // code 32 or less, the block, the seal, "ABC" and two empty fields.
 std::vector<std::string> RecordFields(const std::string &cardNumber, const std::string &amountBlock,
                                       const std::string &dateSeal);
+// The record a top-up under that key stamp writes for these amounts: the
+// amount block and the seal made from the stamp. Raises as AmountBlock does.
+std::vector<std::string> SealedRecord(const std::string &cardNumber, int32_t a, int32_t b, int32_t c, int32_t d,
+                                      const std::string &keyStamp);
+
 vcl::OleVariant RecordVariant(const std::vector<std::string> &fields);
 
 // A record read back: every element as 8-bit text, element 0 first. Raises

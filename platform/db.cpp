@@ -103,12 +103,7 @@ struct TSQLConnection::Impl {
 
   void Attach(const TParams &params, const std::string &database, bool create = false) {
     CheckStatusWrapper status(master->getStatus());
-    auto param = [&](const char *key) {
-      for (const auto &[k, v] : params) {
-        if (SameText(k, key)) return v;
-      }
-      return std::string();
-    };
+    auto param = [&](const char *key) { return ParamValue(params, key); };
     IXpbBuilder *dpb = util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
     Check(status);
     dialect = static_cast<unsigned>(StrToIntDef(param("SQLDialect"), 3));
@@ -239,12 +234,14 @@ TSQLConnection::~TSQLConnection() = default;
 
 bool TSQLConnection::Connected() const { return impl_ && impl_->attachment; }
 
-std::string TSQLConnection::Param(const std::string &key) const {
-  for (const auto &[k, v] : Params) {
+std::string ParamValue(const TParams &params, const std::string &key) {
+  for (const auto &[k, v] : params) {
     if (SameText(k, key)) return v;
   }
   return std::string();
 }
+
+std::string TSQLConnection::Param(const std::string &key) const { return ParamValue(Params, key); }
 
 void TSQLConnection::SetConnected(bool connected) {
   if (connected == Connected()) return;

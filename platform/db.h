@@ -32,6 +32,9 @@ class EDatabaseErrorCode : public EDatabaseError {
 
 using TParams = std::vector<std::pair<std::string, std::string>>;  // key, value in order
 
+// The value of a key, matched without regard to case; empty when absent.
+std::string ParamValue(const TParams &params, const std::string &key);
+
 // Rows fetched by a query: column names, then one value per column.
 struct TRowSet {
   std::vector<std::string> names;

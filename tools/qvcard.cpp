@@ -122,9 +122,7 @@ int Run(const std::vector<std::string> &args) {
       d = Amount(args[6]);
     }
     const std::string stamp = args.size() == 8 ? args[7] : vcl::FormatDateTime("yyyymmddhhnnss");
-    const std::string block = card::AmountBlock(a, b, c, d, stamp);
-    qvcard::Card issued{qvcard::kOpenedCardPassword,
-                        card::RecordFields(args[2], block, TFormCoinloft::Date_Chg_Pass(stamp))};
+    qvcard::Card issued{qvcard::kOpenedCardPassword, card::SealedRecord(args[2], a, b, c, d, stamp)};
     qvcard::WriteCard(reader, issued);
     return 0;
   }

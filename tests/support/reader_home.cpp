@@ -36,7 +36,7 @@ void ReaderHome::LayCard(const std::string &reader, const std::vector<std::strin
 void ReaderHome::LaySealedCard(const std::string &reader, const std::string &number, int a, int b, int c, int d,
                                const std::string &stamp) const {
   card::FillKeyTable(KeyTable);
-  LayCard(reader, card::RecordFields(number, card::AmountBlock(a, b, c, d, stamp), TFormCoinloft::Date_Chg_Pass(stamp)));
+  LayCard(reader, card::SealedRecord(number, a, b, c, d, stamp));
 }
 
 qvcard::Card ReaderHome::CardIn(const std::string &reader) const { return qvcard::ReadCard(reader); }
